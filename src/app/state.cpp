@@ -1,0 +1,10 @@
+#include "app/state.h"
+
+namespace app {
+
+SharedState& State() {
+    static SharedState state;
+    return state;
+}
+
+} // namespace app

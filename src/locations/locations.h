@@ -15,4 +15,20 @@ AppText CurrentUserName();
 // Creates every missing folder along `path`. True when the whole path exists afterwards.
 bool EnsureFolderPath(const AppText& path);
 
+// Everything outside the program that the resolution depends on.
+struct Environment {
+    AppText executableFolder; // folder of the running program, no trailing separator
+    AppText userName;         // as CurrentUserName gives it
+    // Linux only: where the game's saves and, for an installed program, our own data are looked for.
+    AppText home;
+    AppText xdgConfigHome; // empty: home + "/.config"
+    AppText xdgDataHome;   // empty: home + "/.local/share"
+};
+
+// The real values for this process.
+Environment CurrentEnvironment();
+
+// ResolveLocations over the given values instead of the real ones.
+void ResolveLocationsIn(const Environment& environment);
+
 } // namespace locations

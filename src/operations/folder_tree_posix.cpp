@@ -91,8 +91,7 @@ struct TreeCopy {
     bool CopyEntry(int sourceDir, int destinationDir, const char* name, unsigned char type, const AppText& relative);
     bool CopyFile(int sourceDir, int destinationDir, const char* name, const AppText& relative);
     bool CopyLink(int sourceDir, int destinationDir, const char* name, const AppText& relative);
-    bool CopySpecial(int sourceDir, int destinationDir, const char* name, const struct stat& info,
-                     const AppText& relative);
+    bool CopySpecial(int destinationDir, const char* name, const struct stat& info, const AppText& relative);
     bool CopySubfolder(int sourceDir, int destinationDir, const char* name, const AppText& relative);
 };
 
@@ -206,8 +205,7 @@ bool TreeCopy::CopyLink(int sourceDir, int destinationDir, const char* name, con
 
 // Pipes and device nodes are recreated as such; their contents are not data of the tree. Sockets
 // belong to a running process and mean nothing in a copy, so they are left out.
-bool TreeCopy::CopySpecial(int sourceDir, int destinationDir, const char* name, const struct stat& info,
-                           const AppText& relative) {
+bool TreeCopy::CopySpecial(int destinationDir, const char* name, const struct stat& info, const AppText& relative) {
     if (S_ISSOCK(info.st_mode)) return true;
     for (int attempt = 0;; ++attempt) {
         if (::mknodat(destinationDir, name, info.st_mode & (S_IFMT | 07777), info.st_rdev) == 0) break;
@@ -216,7 +214,6 @@ bool TreeCopy::CopySpecial(int sourceDir, int destinationDir, const char* name, 
     }
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
     ::utimensat(destinationDir, name, times, AT_SYMLINK_NOFOLLOW);
-    (void)sourceDir;
     return true;
 }
 
@@ -254,13 +251,16 @@ bool TreeCopy::CopyEntry(int sourceDir, int destinationDir, const char* name, un
                                        : DT_UNKNOWN;
     }
     switch (type) {
-    case DT_REG: return CopyFile(sourceDir, destinationDir, name, relative);
-    case DT_DIR: return CopySubfolder(sourceDir, destinationDir, name, relative);
-    case DT_LNK: return CopyLink(sourceDir, destinationDir, name, relative);
+    case DT_REG:
+        return CopyFile(sourceDir, destinationDir, name, relative);
+    case DT_DIR:
+        return CopySubfolder(sourceDir, destinationDir, name, relative);
+    case DT_LNK:
+        return CopyLink(sourceDir, destinationDir, name, relative);
     default:
         if (info.st_mode == 0 && ::fstatat(sourceDir, name, &info, AT_SYMLINK_NOFOLLOW) != 0)
             return FailReading(relative, errno);
-        return CopySpecial(sourceDir, destinationDir, name, info, relative);
+        return CopySpecial(destinationDir, name, info, relative);
     }
 }
 
@@ -446,7 +446,8 @@ bool IsDriveOrFileSystemRoot(const AppText& path) {
     if (app::FromPath(app::ToPath(path).lexically_normal()) == "/") return true;
     // A mount point is the root of its file system: its parent lives on another device, or, for "/"
     // spelled through links, is the same folder.
-    struct stat here {}, above {};
+    struct stat here {
+    }, above{};
     if (::stat(path.c_str(), &here) != 0 || !S_ISDIR(here.st_mode)) return false;
     if (::stat((path + "/..").c_str(), &above) != 0) return false;
     return here.st_dev != above.st_dev || here.st_ino == above.st_ino;

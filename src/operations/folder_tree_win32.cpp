@@ -268,8 +268,8 @@ bool TreeCopy::CopySubfolder(const std::wstring& from, const std::wstring& to, c
     if (created) {
         // Hidden and system marks go along; read-only on a folder only means "customised" to Explorer
         // and would block nothing, so it is left off.
-        constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        constexpr DWORD kKept =
+            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
         if (data.dwFileAttributes & kKept) ::SetFileAttributesW(to.c_str(), data.dwFileAttributes & kKept);
         FileHandle folder(OpenForAttributes(to, FILE_WRITE_ATTRIBUTES));
         if (folder.valid()) ::SetFileTime(folder.get(), &data.ftCreationTime, nullptr, &data.ftLastWriteTime);
@@ -279,8 +279,8 @@ bool TreeCopy::CopySubfolder(const std::wstring& from, const std::wstring& to, c
 
 bool TreeCopy::CopyFolderContents(const std::wstring& from, const std::wstring& to, const std::wstring& relative) {
     WIN32_FIND_DATAW data{};
-    FindHandle find(::FindFirstFileExW(Join(from, L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                       nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    FindHandle find(::FindFirstFileExW(Join(from, L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                       FIND_FIRST_EX_LARGE_FETCH));
     if (find.get() == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         // A drive root has no "." entry, so an empty one reports that nothing matched.
@@ -307,8 +307,8 @@ bool TreeCopy::CopyFolderContents(const std::wstring& from, const std::wstring& 
 
 // Compares two paths case-blind, as the file system does.
 bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                  TRUE) == CSTR_EQUAL;
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
 }
 
 bool IsSameOrInside(const std::wstring& inner, const std::wstring& outer) {

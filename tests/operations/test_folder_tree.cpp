@@ -53,11 +53,11 @@ void MakeSampleSave(const fs::path& root) {
 }
 
 // A symbolic link, or a skip when this system does not let the current user make one.
-#define MAKE_LINK_OR_SKIP(call)                                                                                    \
-    do {                                                                                                           \
-        std::error_code linkError;                                                                                 \
-        call;                                                                                                      \
-        if (linkError) GTEST_SKIP() << "cannot make symbolic links here: " << linkError.message();                \
+#define MAKE_LINK_OR_SKIP(call)                                                                                        \
+    do {                                                                                                               \
+        std::error_code linkError;                                                                                     \
+        call;                                                                                                          \
+        if (linkError) GTEST_SKIP() << "cannot make symbolic links here: " << linkError.message();                     \
     } while (0)
 
 } // namespace
@@ -88,9 +88,8 @@ TEST(CopyFolderTree, ExistingDestinationIsMergedIntoReplacingSameNamedFiles) {
     const auto outcome = CopyFolderTree(Text(tmp / "src"), Text(tmp / "dst"));
 
     ASSERT_TRUE(outcome.ok) << outcome.failedPath << ": " << outcome.error;
-    const std::map<std::string, std::string> expected{{"a.txt", "new a"},   {"keep.txt", "keep"},
-                                                      {"sub/", ""},         {"sub/b.txt", "new b"},
-                                                      {"sub/c.txt", "old c"}};
+    const std::map<std::string, std::string> expected{
+        {"a.txt", "new a"}, {"keep.txt", "keep"}, {"sub/", ""}, {"sub/b.txt", "new b"}, {"sub/c.txt", "old c"}};
     EXPECT_EQ(TreeOf(tmp / "dst"), expected);
 }
 
@@ -116,8 +115,8 @@ TEST(CopyFolderTree, KeepsContentsByteForByteAndLastWriteTimes) {
         std::size_t size;
     };
     // Sizes around the copy's own chunking, and one big enough to need several rounds.
-    const File files[] = {{"zero.bin", 0},          {"one.bin", 1},          {"page.bin", 4096},
-                          {"odd.bin", 131'073},     {"big/large.bin", 5'000'001}};
+    const File files[] = {
+        {"zero.bin", 0}, {"one.bin", 1}, {"page.bin", 4096}, {"odd.bin", 131'073}, {"big/large.bin", 5'000'001}};
     const auto base = fs::file_time_type::clock::now() - std::chrono::hours(24 * 400);
     int index = 0;
     for (const File& f : files) {
@@ -218,7 +217,7 @@ TEST(RemoveFolderTree, AFolderThatIsAlreadyGoneCountsAsRemoved) {
 TEST(RemoveFolderTree, UndeletableFileKeepsItsFolderChainAndTheFolder) {
     TempFolder tmp;
     WriteFile(tmp / "save/keep/deep/locked.sav", "locked");
-    WriteFile(tmp / "save/keep/deep/other.sav", "x");
+    WriteFile(tmp / "save/keep/other.sav", "x");
     WriteFile(tmp / "save/keep/sibling.sav", "x");
     WriteFile(tmp / "save/gone/inner.sav", "x");
     WriteFile(tmp / "save/top.sav", "x");

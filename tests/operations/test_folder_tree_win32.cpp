@@ -36,8 +36,16 @@ void MakeDeletable(const fs::path& file) {
 }
 
 std::vector<std::string> RootSpellings() {
-    return {"C:",          "C:\\",          "c:/",     "D:\\\\",         "\\\\server\\share", "\\\\server\\share\\",
-            "\\\\?\\C:\\", "\\\\?\\UNC\\server\\share", "\\", "C:\\Windows\\.."};
+    return {"C:",
+            "C:\\",
+            "c:/",
+            "D:\\\\",
+            "\\\\server\\share",
+            "\\\\server\\share\\",
+            "\\\\?\\C:\\",
+            "\\\\?\\UNC\\server\\share",
+            "\\",
+            "C:\\Windows\\.."};
 }
 std::vector<std::string> NonRootSpellings() {
     return {"C:\\Windows", "C:\\Windows\\", "\\\\server\\share\\folder", "\\\\?\\C:\\Windows", "save"};

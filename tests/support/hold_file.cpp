@@ -14,8 +14,7 @@ std::filesystem::path FindHelper() {
     std::wstring self(MAX_PATH, L'\0');
     self.resize(::GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
     std::error_code ec;
-    for (std::filesystem::path dir = std::filesystem::path(self).parent_path(); !dir.empty();
-         dir = dir.parent_path()) {
+    for (std::filesystem::path dir = std::filesystem::path(self).parent_path(); !dir.empty(); dir = dir.parent_path()) {
         if (std::filesystem::exists(dir / L"hold_file.exe", ec)) return dir / L"hold_file.exe";
         if (dir == dir.parent_path()) break;
     }

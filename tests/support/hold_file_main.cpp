@@ -11,8 +11,8 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "usage: hold_file <path>\n");
         return 2;
     }
-    HANDLE file = ::CreateFileW(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        ::CreateFileW(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         std::printf("failed %lu\n", ::GetLastError());
         std::fflush(stdout);

@@ -25,7 +25,8 @@ namespace {
 AppText BackupName(int i) {
     const int t = i * 47, day = t / (24 * 60), hour = t / 60 % 24, minute = t % 60;
     char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "%02d月%02d日 %02d：%02d：%02d", day / 28 + 1, day % 28 + 1, hour, minute, i % 7);
+    std::snprintf(stamp, sizeof stamp, "%02d月%02d日 %02d：%02d：%02d", day / 28 + 1, day % 28 + 1, hour, minute,
+                  i % 7);
     return AppText(stamp) + (i % 3 == 0 ? " 无备注" : " boss 前");
 }
 

@@ -40,8 +40,8 @@ void SortInNameOrder(std::vector<AppText>& names) {
 } // namespace
 
 std::vector<AppText> FindSubfolders(const AppText& parent) {
-    // An empty parent is no folder at all; handed to the platform it would list the root or the
-    // current folder instead.
+    // An empty parent (BackupRoot before the locations are known) names no folder; it must never be
+    // taken for the current folder, and the paths built from it would start at a root.
     if (parent.empty()) return {};
     std::vector<AppText> names = platform::SubfolderNames(parent);
     SortInNameOrder(names);

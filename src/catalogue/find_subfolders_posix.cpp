@@ -17,13 +17,15 @@ namespace {
 // where it carries the directory attribute. A dangling link is nothing.
 bool IsFolderEntry(int dirFd, const dirent& entry) {
     switch (entry.d_type) {
-    case DT_DIR: return true;
+    case DT_DIR:
+        return true;
     case DT_LNK:
     case DT_UNKNOWN: {
         struct stat info {};
         return ::fstatat(dirFd, entry.d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 

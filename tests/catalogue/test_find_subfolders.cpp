@@ -50,12 +50,13 @@ TEST_F(FindSubfolders, EmptyMissingAndNonFolderParentsGiveNothing) {
 }
 
 TEST_F(FindSubfolders, ListsFoldersOnlyIncludingDotNamedOnes) {
-    for (const char* name : {"b", "a", ".hidden", "..twodots", "...", ".x.y"}) MakeFolder(temp / name);
+    // Windows drops trailing dots from a name, so "..." and the like are left to the Linux-only tests.
+    for (const char* name : {"b", "a", ".hidden", "..twodots", ".x.y"}) MakeFolder(temp / name);
     for (const char* name : {"file.txt", ".dotfile", "noext"}) test_support::WriteFile(temp / name, "data");
     test_support::WriteFile(temp / "a" / "inner.txt", "not listed either");
     MakeFolder(temp / "a" / "nested");
 
-    const std::vector<AppText> expected = {"...", "..twodots", ".hidden", ".x.y", "a", "b"};
+    const std::vector<AppText> expected = {"..twodots", ".hidden", ".x.y", "a", "b"};
     EXPECT_EQ(Names(catalogue::FindSubfolders(temp.text())), expected);
 }
 
@@ -124,11 +125,12 @@ TEST_F(FindSubfolders, OrdersNamesAsNtfsDoes) {
 TEST_F(FindSubfolders, ParentLongerThanTheOldPathLimitIsListed) {
     fs::path deep = temp.path();
     for (int i = 0; i < 6; ++i) deep /= std::string(60, static_cast<char>('a' + i));
-    MakeFolder(deep / "02月04日 02：41：31 深");
+    MakeFolder(deep / app::ToPath("02月04日 02：41：31 深"));
     MakeFolder(deep / "inner");
     const AppText parent = app::FromPath(deep);
     ASSERT_GT(parent.size(), 300u);
-    const std::vector<AppText> expected = {app::JoinPath(parent, "02月04日 02：41：31 深"), app::JoinPath(parent, "inner")};
+    const std::vector<AppText> expected = {app::JoinPath(parent, "02月04日 02：41：31 深"),
+                                           app::JoinPath(parent, "inner")};
     EXPECT_EQ(catalogue::FindSubfolders(parent), expected);
 }
 

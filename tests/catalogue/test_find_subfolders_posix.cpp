@@ -36,6 +36,12 @@ TEST(FindSubfoldersPosix, LinksToFoldersAreListedLinksToFilesAndDanglingLinksAre
               (std::vector<AppText>{"real", "relative to folder", "to folder"}));
 }
 
+TEST(FindSubfoldersPosix, NamesOnlyDotsAfterTheFirstTwoAreFolders) {
+    TempFolder temp;
+    for (const char* name : {"...", "....", ". "}) fs::create_directory(temp / name);
+    EXPECT_EQ(Names(catalogue::FindSubfolders(temp.text())), (std::vector<AppText>{". ", "...", "...."}));
+}
+
 TEST(FindSubfoldersPosix, NamesEqualIgnoringCaseKeepAFixedOrder) {
     TempFolder temp;
     for (const char* name : {"test", "TEST", "Test", "tesT2", "a"}) fs::create_directory(temp / name);

@@ -62,7 +62,8 @@ TEST_F(RefreshBackupList, ListsEveryBackupInNameOrderWithItsPath) {
     test_support::WriteFile(temp / "save/02月04日 02：41：31 无备注/存档.dat", "inside a backup");
 
     catalogue::RefreshBackupList();
-    const std::vector<AppText> expected = {"02月04日 02：41：31 无备注", "03月05日 10：00：00 b", "12月31日 23：59：59 年末"};
+    const std::vector<AppText> expected = {"02月04日 02：41：31 无备注", "03月05日 10：00：00 b",
+                                           "12月31日 23：59：59 年末"};
     EXPECT_EQ(fake_ui::Items(), expected);
     ExpectListAndPathsAgree();
     EXPECT_TRUE(fake_ui::Messages().empty());
@@ -127,23 +128,50 @@ TEST_F(RefreshBackupList, HighlightsTheFirstItemBeginningWithTheRememberedText) 
         AppText expected;             // highlighted after the second refresh
     } cases[] = {
         {"start-up: nothing remembered", {"a", "b"}, "b", "", {}, {}, "(none)"},
-        {"refresh: the last command's choice again", {"02月01日 x", "03月05日 y", "03月07日 z"}, "", "03月05日 y", {}, {},
+        {"refresh: the last command's choice again",
+         {"02月01日 x", "03月05日 y", "03月07日 z"},
+         "",
+         "03月05日 y",
+         {},
+         {},
          "03月05日 y"},
         {"create: highlight stays on the item, now lower down",
-         {"03月05日 10：00：00 b"}, "03月05日 10：00：00 b", "03月05日 10：00：00 b", {"02月01日 09：00：00 新"}, {},
+         {"03月05日 10：00：00 b"},
+         "03月05日 10：00：00 b",
+         "03月05日 10：00：00 b",
+         {"02月01日 09：00：00 新"},
+         {},
          "03月05日 10：00：00 b"},
         {"create with nothing highlighted: the new backup is not highlighted", {"a"}, "", "", {"b"}, {}, "(none)"},
-        {"create: a new name that begins with the remembered text sorts below it", {"03月05日 10：00：00 b"},
-         "03月05日 10：00：00 b", "03月05日 10：00：00 b", {"03月05日 10：00：00 B0"}, {}, "03月05日 10：00：00 b"},
-        {"restore: the restored backup again, letter case ignored", {"Save A", "save b"}, "save b", "SAVE B", {}, {},
+        {"create: a new name that begins with the remembered text sorts below it",
+         {"03月05日 10：00：00 b"},
+         "03月05日 10：00：00 b",
+         "03月05日 10：00：00 b",
+         {"03月05日 10：00：00 B0"},
+         {},
+         "03月05日 10：00：00 b"},
+        {"restore: the restored backup again, letter case ignored",
+         {"Save A", "save b"},
+         "save b",
+         "SAVE B",
+         {},
+         {},
          "save b"},
         {"delete: the first remaining item beginning with the deleted one's text",
          {"03月05日 10：00：00 test", "03月05日 10：00：00 test2", "03月05日 10：00：00 test3"},
-         "03月05日 10：00：00 test", "03月05日 10：00：00 test", {}, {"03月05日 10：00：00 test"},
+         "03月05日 10：00：00 test",
+         "03月05日 10：00：00 test",
+         {},
+         {"03月05日 10：00：00 test"},
          "03月05日 10：00：00 test2"},
         {"delete: nothing left that matches", {"a", "b"}, "b", "b", {}, {"b"}, "(none)"},
-        {"a prefix highlights the first match from the top", {"02月01日 a", "03月05日 b", "03月07日 c"}, "", "03月", {},
-         {}, "03月05日 b"},
+        {"a prefix highlights the first match from the top",
+         {"02月01日 a", "03月05日 b", "03月07日 c"},
+         "",
+         "03月",
+         {},
+         {},
+         "03月05日 b"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caller);

@@ -63,6 +63,19 @@ RECT RectInParent(HWND control) {
     return rect;
 }
 
+std::vector<HWND> ChildrenOfClass(HWND dialog, const wchar_t* className) {
+    std::vector<HWND> found;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (IsWindowVisible(child) && _wcsicmp(ClassOf(child).c_str(), className) == 0) found.push_back(child);
+    return found;
+}
+
+std::wstring MessageBoxText(HWND box) {
+    for (HWND label : ChildrenOfClass(box, L"Static"))
+        if (!TextOf(label).empty()) return TextOf(label);
+    return {};
+}
+
 DialogDriver::DialogDriver(const AppText& caption, std::function<void(HWND)> act)
     : caption_(app::ToWide(caption)), act_(std::move(act)) {
     thread_ = std::thread([this] {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -29,6 +30,11 @@ void Click(HWND window, POINT point);
 std::wstring TextOf(HWND window);
 std::wstring ClassOf(HWND window);
 RECT RectInParent(HWND control); // the control's window rectangle in its parent's client coordinates
+
+// The visible children of a dialog with the given window class, in Z order.
+std::vector<HWND> ChildrenOfClass(HWND dialog, const wchar_t* className);
+// The text a message box shows (its non-empty static text).
+std::wstring MessageBoxText(HWND box);
 
 // Waits on a helper thread for a visible top-level window of this process with the given caption and
 // runs `act` on it there, while the test thread sits in the dialog's own modal loop. Should `act` leave

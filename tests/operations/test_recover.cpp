@@ -60,7 +60,9 @@ TEST_F(RecoverTest, InterruptedRestoreIsCompletedOrRolledBackAndNoSaveIsLost) {
         }
         const std::vector<std::string> autos = AutoBackups();
         ASSERT_EQ(autos.size(), c.autoBackup ? 1u : 0u);
-        if (c.autoBackup) EXPECT_EQ(test_support::TreeOf(Backup(autos[0])), *c.autoBackup);
+        if (c.autoBackup) {
+            EXPECT_EQ(test_support::TreeOf(Backup(autos[0])), *c.autoBackup);
+        }
         EXPECT_EQ(BackupNames().size(), autos.size());
         ExpectNoWorkLeft();
         EXPECT_TRUE(fake_ui::Messages().empty());

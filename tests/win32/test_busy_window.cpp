@@ -51,7 +51,8 @@ protected:
 
     std::vector<AppText> FoldersOnDisk() {
         std::vector<AppText> names;
-        for (const auto& entry : fs::directory_iterator(backups_.path())) names.push_back(app::FromPath(entry.path().filename()));
+        for (const auto& entry : fs::directory_iterator(backups_.path()))
+            names.push_back(app::FromPath(entry.path().filename()));
         std::sort(names.begin(), names.end());
         return names;
     }

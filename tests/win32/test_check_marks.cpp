@@ -77,8 +77,12 @@ TEST_F(CheckMarkTest, TickingMovesTheSingleMarkAndTheLastMarkStays) {
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
         switch (step.action) {
-        case kBox: ClickBox(step.index); break;
-        case kText: ClickText(step.index); break;
+        case kBox:
+            ClickBox(step.index);
+            break;
+        case kText:
+            ClickText(step.index);
+            break;
         case kSpace:
             SetFocus(List());
             win32_test::PressKey(VK_SPACE);

@@ -45,6 +45,26 @@ TEST_F(MainWindowTest, ShowMessageIsAnUnownedProgramModalBoxWithOneOkButton) {
     EXPECT_TRUE(IsWindowEnabled(window_));
 }
 
+TEST_F(MainWindowTest, FatalErrorBoxCarriesTheErrorCaptionAnIconAndTheText) {
+    struct Seen {
+        std::wstring text;
+        bool icon = false;
+        std::size_t buttons = 0;
+    } seen;
+    DialogDriver driver("错误", [&](HWND box) {
+        seen.text = win32_test::MessageBoxText(box);
+        for (HWND label : ChildrenOfClass(box, L"Static"))
+            if ((GetWindowLongPtrW(label, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) seen.icon = true;
+        seen.buttons = ChildrenOfClass(box, L"Button").size();
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    ui::ShowFatalError("内存不足：无法分配 4096 字节，程序将退出。");
+    ASSERT_TRUE(driver.Finish());
+    EXPECT_EQ(seen.text, W("内存不足：无法分配 4096 字节，程序将退出。"));
+    EXPECT_TRUE(seen.icon);
+    EXPECT_EQ(seen.buttons, 1u);
+}
+
 TEST_F(MainWindowTest, AskTextShowsTheTitleAndTheInitialTextAllSelected) {
     struct Seen {
         std::wstring caption, edit, ok, cancel;
@@ -114,11 +134,21 @@ TEST_F(MainWindowTest, AskTextConfirmsWithTheFieldsTextAndCancelsOnEveryOtherWay
             HWND edit = GetDlgItem(dialog, IDC_ASK_TEXT_EDIT);
             if (c.typed) SetWindowTextW(edit, app::ToWide(c.typed).c_str());
             switch (c.way) {
-            case kOkButton: PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0); break;
-            case kCancelButton: PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0); break;
-            case kEnter: PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1); break;
-            case kEsc: PostMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 1); break;
-            case kCloseBox: PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+            case kOkButton:
+                PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+                break;
+            case kCancelButton:
+                PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+                break;
+            case kEnter:
+                PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1);
+                break;
+            case kEsc:
+                PostMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 1);
+                break;
+            case kCloseBox:
+                PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+                break;
             }
         });
         const ui::AskTextResult result = ui::AskText("备注", c.initial);

@@ -42,8 +42,11 @@ TEST_F(MainWindowTest, OpensCentredWithAFixedFrameAndNoMaximiseButton) {
 
     EXPECT_EQ(TextOf(window_), W("存档管理器"));
     const LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
-    for (LONG_PTR wanted : {LONG_PTR{WS_CAPTION}, LONG_PTR{WS_SYSMENU}, LONG_PTR{WS_MINIMIZEBOX}}) EXPECT_EQ(style & wanted, wanted) << wanted;
-    for (LONG_PTR unwanted : {LONG_PTR{WS_MAXIMIZEBOX}, LONG_PTR{WS_THICKFRAME}, LONG_PTR{WS_POPUP}, LONG_PTR{WS_CHILD}}) EXPECT_EQ(style & unwanted, 0) << unwanted;
+    for (LONG_PTR wanted : {LONG_PTR{WS_CAPTION}, LONG_PTR{WS_SYSMENU}, LONG_PTR{WS_MINIMIZEBOX}})
+        EXPECT_EQ(style & wanted, wanted) << wanted;
+    for (LONG_PTR unwanted :
+         {LONG_PTR{WS_MAXIMIZEBOX}, LONG_PTR{WS_THICKFRAME}, LONG_PTR{WS_POPUP}, LONG_PTR{WS_CHILD}})
+        EXPECT_EQ(style & unwanted, 0) << unwanted;
     const LONG_PTR exStyle = GetWindowLongPtrW(window_, GWL_EXSTYLE);
     EXPECT_NE(exStyle & WS_EX_APPWINDOW, 0) << "own taskbar button";
     EXPECT_EQ(exStyle & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW), 0);
@@ -67,7 +70,11 @@ TEST_F(MainWindowTest, ControlsHaveTheirPlaceCaptionAndStyle) {
     constexpr LONG_PTR kCommon = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
     constexpr LONG_PTR kButton = kCommon | BS_CENTER | BS_VCENTER;
     const Case cases[] = {
-        {IDC_BACKUP_LIST, "选择列表框1", L"ListBox", "", {8, 8, 384, 168},
+        {IDC_BACKUP_LIST,
+         "选择列表框1",
+         L"ListBox",
+         "",
+         {8, 8, 384, 168},
          kCommon | WS_VSCROLL | WS_BORDER | LBS_DISABLENOSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
              LBS_NOINTEGRALHEIGHT,
          LBS_SORT | LBS_MULTIPLESEL | LBS_EXTENDEDSEL | LBS_OWNERDRAWVARIABLE | WS_DISABLED},

@@ -50,10 +50,12 @@ INT_PTR CALLBACK AskTextProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
         case IDCANCEL: // the cancel button, Esc and the close box
             EndDialog(dialog, IDCANCEL);
             return TRUE;
-        default: break;
+        default:
+            break;
         }
         break;
-    default: break;
+    default:
+        break;
     }
     return FALSE;
 }

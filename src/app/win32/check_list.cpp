@@ -1,6 +1,7 @@
-// Owner-drawn check list box. Drawing: https://learn.microsoft.com/windows/win32/controls/create-an-owner-drawn-list-box
-// The check box is themed through uxtheme when visual styles are on and drawn classically otherwise; the
-// marks follow app::CheckMarkAfterClick. Nothing outside this file reads them, apart from painting.
+// Owner-drawn check list box. Drawing:
+// https://learn.microsoft.com/windows/win32/controls/create-an-owner-drawn-list-box The check box is themed through
+// uxtheme when visual styles are on and drawn classically otherwise; the marks follow app::CheckMarkAfterClick. Nothing
+// outside this file reads them, apart from painting.
 
 #include "check_list.h"
 
@@ -17,8 +18,8 @@ namespace ui::check_list {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
-constexpr int kBoxInset = 2;  // space left of the box
-constexpr int kTextGap = 4;   // space between the box and the text
+constexpr int kBoxInset = 2;    // space left of the box
+constexpr int kTextGap = 4;     // space between the box and the text
 constexpr int kClassicBox = 13; // the classic check box side at 96 dpi
 
 HTHEME g_theme = nullptr;
@@ -30,7 +31,8 @@ void ReopenTheme(HWND list) {
 
 int BoxSide(HDC dc) {
     SIZE size{};
-    if (g_theme && SUCCEEDED(GetThemePartSize(g_theme, dc, BP_CHECKBOX, CBS_UNCHECKEDNORMAL, nullptr, TS_DRAW, &size)) &&
+    if (g_theme &&
+        SUCCEEDED(GetThemePartSize(g_theme, dc, BP_CHECKBOX, CBS_UNCHECKEDNORMAL, nullptr, TS_DRAW, &size)) &&
         size.cx > 0)
         return size.cx;
     return MulDiv(kClassicBox, GetDeviceCaps(dc, LOGPIXELSX), 96);
@@ -111,7 +113,8 @@ LRESULT CALLBACK CheckListProc(HWND list, UINT message, WPARAM wParam, LPARAM lP
         g_theme = nullptr;
         RemoveWindowSubclass(list, CheckListProc, kSubclassId);
         break;
-    default: break;
+    default:
+        break;
     }
     return DefSubclassProc(list, message, wParam, lParam);
 }
@@ -148,8 +151,7 @@ void DrawItem(const DRAWITEMSTRUCT& item) {
     const RECT box = BoxInItem(dc, area);
     const bool checked = IsItemChecked(item.hwndItem, index);
     if (g_theme) {
-        DrawThemeBackground(g_theme, dc, BP_CHECKBOX, checked ? CBS_CHECKEDNORMAL : CBS_UNCHECKEDNORMAL, &box,
-                            nullptr);
+        DrawThemeBackground(g_theme, dc, BP_CHECKBOX, checked ? CBS_CHECKEDNORMAL : CBS_UNCHECKEDNORMAL, &box, nullptr);
     } else {
         RECT classic = box;
         DrawFrameControl(dc, &classic, DFC_BUTTON, DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0));

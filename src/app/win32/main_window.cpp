@@ -20,8 +20,7 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINI
 
 constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER | BS_VCENTER;
 constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_DISABLENOSCROLL |
-                             LBS_OWNERDRAWFIXED |
-                             LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT;
+                             LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT;
 
 struct ControlSpec {
     int id;
@@ -70,12 +69,12 @@ bool RegisterMainWindowClass(HINSTANCE instance, WNDPROC procedure) {
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kClassName;
     // One 128 x 128 image in the resource; the system scales it to each size it asks for.
-    windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP_ICON), IMAGE_ICON,
-                                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
-                                                      LR_DEFAULTCOLOR | LR_SHARED));
+    windowClass.hIcon =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP_ICON), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                      GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR | LR_SHARED));
     windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP_ICON), IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON),
-                                                        GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
+                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                        LR_DEFAULTCOLOR | LR_SHARED));
     return RegisterClassExW(&windowClass) != 0;
 }
 
@@ -83,8 +82,8 @@ bool CreateControls(HWND window, HINSTANCE instance) {
     g_font = CreateMessageFont();
     for (const ControlSpec& spec : kControls) {
         // WM_MEASUREITEM for the list arrives inside this call, so the font must exist already.
-        HWND control = CreateWindowExW(0, spec.className, app::ToWide(spec.caption).c_str(), spec.style, spec.x,
-                                       spec.y, spec.width, spec.height, window,
+        HWND control = CreateWindowExW(0, spec.className, app::ToWide(spec.caption).c_str(), spec.style, spec.x, spec.y,
+                                       spec.width, spec.height, window,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
         if (!control) return false;
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(g_font), FALSE);
@@ -117,11 +116,20 @@ void OnCommand(HWND window, int id, int notification) {
     }
     if (notification != BN_CLICKED) return;
     switch (id) {
-    case IDC_BACKUP_BUTTON: app::OnButtonClicked(app::Button::CreateBackup); break;
-    case IDC_REFRESH_BUTTON: app::OnButtonClicked(app::Button::Refresh); break;
-    case IDC_RESTORE_BUTTON: app::OnButtonClicked(app::Button::Restore); break;
-    case IDC_DELETE_BUTTON: app::OnButtonClicked(app::Button::Delete); break;
-    default: return;
+    case IDC_BACKUP_BUTTON:
+        app::OnButtonClicked(app::Button::CreateBackup);
+        break;
+    case IDC_REFRESH_BUTTON:
+        app::OnButtonClicked(app::Button::Refresh);
+        break;
+    case IDC_RESTORE_BUTTON:
+        app::OnButtonClicked(app::Button::Restore);
+        break;
+    case IDC_DELETE_BUTTON:
+        app::OnButtonClicked(app::Button::Delete);
+        break;
+    default:
+        return;
     }
     CloseIfDeferred(window);
 }
@@ -150,7 +158,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         check_list::DrawItem(*draw);
         return TRUE;
     }
-    case WM_COMMAND: OnCommand(window, LOWORD(wParam), HIWORD(wParam)); return 0;
+    case WM_COMMAND:
+        OnCommand(window, LOWORD(wParam), HIWORD(wParam));
+        return 0;
     case WM_ACTIVATE:
         // A plain window forgets which control had the focus when it is deactivated (by a message box,
         // Alt+Tab); keep it so the user comes back to the same control.
@@ -164,8 +174,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (target) SetFocus(target);
         return 0;
     }
-    case WM_CLOSE: CloseWindowOrDefer(window); return 0;
-    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_CLOSE:
+        CloseWindowOrDefer(window);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
     case WM_NCDESTROY:
         // After the children are gone, so none of them still draws with the font.
         g_window = nullptr;
@@ -173,7 +187,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (g_font) DeleteObject(g_font);
         g_font = nullptr;
         break;
-    default: break;
+    default:
+        break;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -1,5 +1,6 @@
 // ShowMessage and AskText, driven through the real modal dialogs from a helper thread.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,29 @@ TEST_F(MainWindowTest, ShowMessageIsAnUnownedProgramModalBoxWithOneOkButton) {
     EXPECT_EQ(seen.buttons.size(), 1u);
     EXPECT_EQ(seen.buttonId, IDOK);
     EXPECT_TRUE(IsWindowEnabled(window_));
+}
+
+TEST_F(MainWindowTest, FocusReturnsToItsControlWhenADialogCloses) {
+    struct Case {
+        const char* caption;
+        std::function<void()> open;
+    };
+    const Case cases[] = {
+        {"信息：", [] { ui::ShowMessage("完成"); }},
+        {"请输入存档备注说明", [] { ui::AskText("请输入存档备注说明", ""); }},
+    };
+    HWND list = GetDlgItem(window_, IDC_BACKUP_LIST);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caption);
+        SetFocus(list);
+        ASSERT_EQ(GetFocus(), list);
+        DialogDriver driver(c.caption, [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, IDOK, 0); });
+        c.open();
+        ASSERT_TRUE(driver.Finish());
+        win32_test::Pump();
+        EXPECT_EQ(GetActiveWindow(), window_);
+        EXPECT_EQ(GetFocus(), list);
+    }
 }
 
 TEST_F(MainWindowTest, FatalErrorBoxCarriesTheErrorCaptionAnIconAndTheText) {

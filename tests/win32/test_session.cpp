@@ -108,8 +108,8 @@ public:
         std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            workingFolder.c_str(), &startup, &process_)) {
+        if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, workingFolder.c_str(),
+                            &startup, &process_)) {
             ADD_FAILURE() << "could not start " << exe << ": error " << GetLastError();
             process_ = {};
         }
@@ -223,7 +223,8 @@ public:
                             kSendTimeoutMs, &ignored);
         // The program reads the highlight when a button is pressed; the notification is what a mouse click
         // would also send, for anything that listens to it.
-        PostMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(IDC_BACKUP_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        PostMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(IDC_BACKUP_LIST, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
         return Highlighted() == item;
     }
 

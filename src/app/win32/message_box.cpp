@@ -11,7 +11,11 @@ namespace ui {
 
 void ShowMessage(const AppText& text) {
     // Owned by no window but task-modal, so every window of the program is disabled while it is open.
+    // The box goes away while they are still disabled, so the system finds none of them to activate and
+    // the user would be left without keyboard focus: give the activation back to the window that had it.
+    HWND active = GetActiveWindow();
     MessageBoxW(nullptr, app::ToWide(text).c_str(), L"信息：", MB_OK | MB_TASKMODAL);
+    if (active && IsWindow(active) && GetActiveWindow() != active) SetForegroundWindow(active);
 }
 
 void ShowFatalError(const char* utf8Text) noexcept {

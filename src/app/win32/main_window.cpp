@@ -22,7 +22,7 @@ constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTO
 constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_DISABLENOSCROLL |
                              LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT;
 
-struct ControlSpec {
+struct ControlLayout {
     int id;
     const wchar_t* className;
     const char* caption;
@@ -31,7 +31,7 @@ struct ControlSpec {
 };
 
 // Listed in Tab order: the dialog manager walks the children in creation order.
-constexpr ControlSpec kControls[] = {
+constexpr ControlLayout kControls[] = {
     {IDC_REFRESH_BUTTON, WC_BUTTONW, "刷新", kButtonStyle, 152, 176, 72, 32},
     {IDC_BACKUP_LIST, WC_LISTBOXW, "", kListStyle, 8, 8, 376, 160},
     {IDC_RESTORE_BUTTON, WC_BUTTONW, "恢复选中", kButtonStyle, 232, 176, 72, 32},
@@ -80,14 +80,14 @@ bool RegisterMainWindowClass(HINSTANCE instance, WNDPROC procedure) {
 
 bool CreateControls(HWND window, HINSTANCE instance) {
     g_font = CreateMessageFont();
-    for (const ControlSpec& spec : kControls) {
+    for (const ControlLayout& layout : kControls) {
         // WM_MEASUREITEM for the list arrives inside this call, so the font must exist already.
-        HWND control = CreateWindowExW(0, spec.className, app::ToWide(spec.caption).c_str(), spec.style, spec.x, spec.y,
-                                       spec.width, spec.height, window,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+        HWND control = CreateWindowExW(0, layout.className, app::ToWide(layout.caption).c_str(), layout.style, layout.x, layout.y,
+                                       layout.width, layout.height, window,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
         if (!control) return false;
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(g_font), FALSE);
-        if (spec.id == IDC_BACKUP_LIST) check_list::Attach(control);
+        if (layout.id == IDC_BACKUP_LIST) check_list::Attach(control);
     }
     return true;
 }

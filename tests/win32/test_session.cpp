@@ -221,10 +221,7 @@ public:
         DWORD_PTR ignored = 0;
         SendMessageTimeoutW(list, LB_SETCURSEL, static_cast<WPARAM>(at - items.begin()), 0, SMTO_ABORTIFHUNG,
                             kSendTimeoutMs, &ignored);
-        // The program reads the highlight when a button is pressed; the notification is what a mouse click
-        // would also send, for anything that listens to it.
-        PostMessageW(MainWindow(), WM_COMMAND, MAKEWPARAM(IDC_BACKUP_LIST, LBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(list));
+        // The program reads the highlight only when a button is pressed.
         return Highlighted() == item;
     }
 

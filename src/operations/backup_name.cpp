@@ -57,16 +57,26 @@ bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
 // reads the same and is allowed everywhere.
 char32_t FullWidthFor(char32_t c) {
     switch (c) {
-    case U'\\': return U'＼';
-    case U'/': return U'／';
-    case U':': return U'：';
-    case U'*': return U'＊';
-    case U'?': return U'？';
-    case U'"': return U'＂';
-    case U'<': return U'＜';
-    case U'>': return U'＞';
-    case U'|': return U'｜';
-    default: return c;
+    case U'\\':
+        return U'＼';
+    case U'/':
+        return U'／';
+    case U':':
+        return U'：';
+    case U'*':
+        return U'＊';
+    case U'?':
+        return U'？';
+    case U'"':
+        return U'＂';
+    case U'<':
+        return U'＜';
+    case U'>':
+        return U'＞';
+    case U'|':
+        return U'｜';
+    default:
+        return c;
     }
 }
 

@@ -21,7 +21,8 @@ void DeleteSelectedBackup() {
     const AppText backup = state.BackupRoot + name;
     if (PathExists(backup)) {
         AppText slot;
-        CopyOutcome outcome = FreeWorkSlot("delete", slot);
+        CopyOutcome outcome = CheckNothingHeldOpen(backup);
+        if (outcome.ok) outcome = FreeWorkSlot("delete", slot);
         if (outcome.ok) {
             outcome = RenameFolder(backup, slot);
             // The user knows the backup, not the work folder it was headed for.

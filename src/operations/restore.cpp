@@ -40,17 +40,25 @@ CopyOutcome SwapIn(const AppText& backup, const AppText& live) {
     if (!RemoveFolderTree(fresh)) return {false, fresh, "无法删除上次恢复留下的文件夹"};
 
     const bool liveExists = PathExists(live);
-    if (liveExists && !IsFolder(live)) return {false, live, "不是文件夹"};
+    if (liveExists) {
+        if (!IsFolder(live)) return {false, live, "不是文件夹"};
+        // Before the copy too, so a save the game holds open costs no copying time.
+        if (CopyOutcome held = CheckNothingHeldOpen(live); !held.ok) return held;
+    }
 
     if (CopyOutcome copied = CopyFolderTree(backup, fresh); !copied.ok) {
         RemoveFolderTree(fresh);
         return copied;
     }
     if (liveExists) {
-        // Fails while the game (or anything else) holds the folder or a file in it open on Windows.
-        if (CopyOutcome aside = RenameFolder(live, old); !aside.ok) {
+        CopyOutcome aside = CheckNothingHeldOpen(live);
+        if (aside.ok) {
+            // Fails too while the game (or anything else) holds the folder or a file in it on Windows.
+            aside = RenameFolder(live, old);
+            if (!aside.ok) aside.failedPath = live;
+        }
+        if (!aside.ok) {
             RemoveFolderTree(fresh);
-            aside.failedPath = live;
             return aside;
         }
     }

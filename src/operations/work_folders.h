@@ -43,6 +43,11 @@ StoreOutcome StoreAsBackup(const AppText& folder, const AppText& stamp, const Ap
 // removed). Ok when nothing is left beside the live folder.
 CopyOutcome KeepReplacedSave(const AppText& live);
 
+// Ok when no file in the tree is held open in a way that stops it from being moved or deleted. Windows
+// refuses to move a folder while such a file is in it; checking first makes every system (Wine too)
+// refuse before anything moves, instead of moving the folder and then failing to empty it.
+CopyOutcome CheckNothingHeldOpen(const AppText& folder);
+
 // "path\nsystem text", what the failure messages append.
 AppText FailureText(const CopyOutcome& outcome);
 

@@ -76,7 +76,8 @@ protected:
     // Folder names directly inside `save`, sorted.
     std::vector<std::string> BackupNames() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(Backups())) names.push_back(app::FromPath(entry.path().filename()));
+        for (const auto& entry : fs::directory_iterator(Backups()))
+            names.push_back(app::FromPath(entry.path().filename()));
         std::sort(names.begin(), names.end());
         return names;
     }

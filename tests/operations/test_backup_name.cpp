@@ -62,7 +62,9 @@ TEST(BackupNote, IsMadeFitForOneFolderName) {
         {"", "无备注"},
         {R"(a\b/c:d*e?f"g<h>i|j)", "a＼b／c：d＊e？f＂g＜h＞i｜j"},
         {"../..", "..／"}, // no parent step survives: the slash goes full width, trailing dots go
-        {"tab\there\nnew\x7f" "line", "tabherenewline"},
+        {"tab\there\nnew\x7f"
+         "line",
+         "tabherenewline"},
         {"\xc2\x85next line", "next line"}, // C1 control U+0085
         {"ends with dots...", "ends with dots"},
         {"ends with blanks . . ", "ends with blanks"},
@@ -82,16 +84,20 @@ TEST(BackupName, LongNotesAreCutToFitBothNameLimits) {
         std::size_t widestCharacter; // in bytes, plus what a cut at dots and blanks may also drop
     } cases[] = {
         {"ASCII", std::string(300, 'a'), 1},
-        {"CJK, three bytes each", [] {
+        {"CJK, three bytes each",
+         [] {
              std::string s;
              for (int i = 0; i < 200; ++i) s += "存";
              return s;
-         }(), 3},
-        {"astral characters, never split", [] {
+         }(),
+         3},
+        {"astral characters, never split",
+         [] {
              std::string s;
              for (int i = 0; i < 100; ++i) s += "😀"; // four UTF-8 bytes, two UTF-16 units
              return s;
-         }(), 4},
+         }(),
+         4},
         {"a cut that exposes dots and blanks", std::string(220, 'a') + " . . . . . . . . . . . . . . . bbbbbb", 40},
     };
     for (const Case& c : cases) {

@@ -45,7 +45,7 @@ protected:
     std::vector<fs::path> mounts_;
 };
 
-#define MOUNT_OR_SKIP(folder, size)                                                                                  \
+#define MOUNT_OR_SKIP(folder, size)                                                                                    \
     if (!MountSmallDisk(folder, size)) GTEST_SKIP() << "cannot mount a tmpfs here: " << reason_
 
 TEST_F(DiskFullTest, CreateOnAFullDiskLeavesNoBackupAndNoWorkFiles) {

@@ -13,12 +13,8 @@ namespace messages = operations::messages;
 using operations::CreateBackup;
 
 const Tree kSave = {
-    {"profile.sav", "level 7"},
-    {"slots/", ""},
-    {"slots/1.sav", std::string(100000, 'x')},
-    {"slots/deep/er/2.sav", "two"},
-    {"empty folder/", ""},
-    {"中文 名字.sav", "unicode name"},
+    {"profile.sav", "level 7"},     {"slots/", ""},        {"slots/1.sav", std::string(100000, 'x')},
+    {"slots/deep/er/2.sav", "two"}, {"empty folder/", ""}, {"中文 名字.sav", "unicode name"},
 };
 
 class CreateTest : public CommandsTest {};
@@ -80,7 +76,8 @@ TEST_F(CreateTest, SaveFolderThatIsNoFolderIsReportedWithoutAsking) {
     } cases[] = {
         {"empty", [] { return AppText(); }},
         {"missing", [this] { return app::FromPath(Live()); }},
-        {"a file", [this] {
+        {"a file",
+         [this] {
              test_support::WriteFile(Live().parent_path() / "file.sav", "x");
              return app::FromPath(Live().parent_path() / "file.sav");
          }},

@@ -106,7 +106,12 @@ TEST_F(RestoreTest, BackupRemovedByHandSinceTheRefreshLeavesTheLiveSaveAlone) {
 }
 
 // The copy's folder beside a live folder with a 240-character name gets a name no file system takes.
+// (On Windows the test itself could not build that path without the extended-length form; a copy
+// failing there is shown by the locked-file tests.)
 TEST_F(RestoreTest, FailedCopyLeavesTheLiveSaveExactlyAsItWas) {
+#if defined(_WIN32)
+    GTEST_SKIP() << "paths past 260 characters";
+#endif
     const fs::path live = Live().parent_path() / std::string(240, 's');
     WriteTree(live, kLiveFiles);
     PointStateAt(Run(), live);
